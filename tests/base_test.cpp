@@ -1,0 +1,5 @@
+#include <gtest/gtest.h>
+
+#include "base/text.h"
+
+TEST(Placeholder, Builds) { SUCCEED(); }
