@@ -1,6 +1,6 @@
 #include "base/text.h"
 
-#include <cstring>
+#include <algorithm>
 
 namespace idwatch {
 namespace {
