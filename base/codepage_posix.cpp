@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "base/codepage.h"
 #include "base/cp936_windows_mappings.h"
@@ -32,23 +33,23 @@ class Iconv {
   Iconv& operator=(const Iconv&) = delete;
   ~Iconv() { iconv_close(cd_); }
 
-  // Converts as much of `input` as iconv accepts and appends the result to
-  // `out`, `used` counting the elements of `out` already written (it may be
-  // sized ahead). Returns how many input elements were consumed; fewer than
-  // all of them means iconv stopped at the element after those.
+  // Converts as much of `input` as iconv accepts onto the end of `out`.
+  // Returns how many input elements were taken; fewer than all of them means
+  // iconv stopped at the element after those.
   template <typename In, typename Out>
-  size_t Convert(std::basic_string_view<In> input, Out& out, size_t& used) {
-    using OutChar = typename Out::value_type;
+  size_t Convert(std::basic_string_view<In> input, Out& out) {
+    using OutChar = typename Out::Element;
     char* in = const_cast<char*>(reinterpret_cast<const char*>(input.data()));
     size_t inLeft = input.size() * sizeof(In);
     iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // a fresh start after any earlier stop
+    out.Reserve(4);
     while (inLeft > 0) {
-      if (out.size() - used < 4) out.resize(out.size() * 2 + 16);
-      char* cursor = reinterpret_cast<char*>(out.data() + used);
-      size_t outLeft = (out.size() - used) * sizeof(OutChar);
+      char* cursor = reinterpret_cast<char*>(out.Cursor());
+      size_t outLeft = out.Room() * sizeof(OutChar);
       size_t result = iconv(cd_, &in, &inLeft, &cursor, &outLeft);
-      used = static_cast<size_t>(reinterpret_cast<OutChar*>(cursor) - out.data());
+      out.Advance(static_cast<size_t>(reinterpret_cast<OutChar*>(cursor) - out.Cursor()));
       if (result != static_cast<size_t>(-1) || errno != E2BIG) break;
+      out.Reserve(out.Room() + 64);  // the estimate fell short: grow, then go on
     }
     return input.size() - inLeft / sizeof(In);
   }
@@ -58,10 +59,43 @@ class Iconv {
   iconv_t cd_;
 };
 
-template <typename Out>
-void Append(Out& out, size_t& used, typename Out::value_type element) {
-  if (used == out.size()) out.resize(out.size() * 2 + 16);
-  out[used++] = element;
+// A result string sized ahead (`expected` elements, grown when that is not
+// enough) that iconv and the code here write into in turn.
+template <typename String>
+class Output {
+ public:
+  using Element = typename String::value_type;
+  explicit Output(size_t expected) : text_(expected, Element()) {}
+
+  void Reserve(size_t room) {
+    if (Room() < room) text_.resize(text_.size() * 2 + room);
+  }
+  Element* Cursor() { return text_.data() + used_; }
+  size_t Room() const { return text_.size() - used_; }
+  void Advance(size_t count) { used_ += count; }
+  void Append(Element element) {
+    Reserve(1);
+    text_[used_++] = element;
+  }
+  String Finish() {
+    text_.resize(used_);
+    return std::move(text_);
+  }
+
+ private:
+  String text_;
+  size_t used_ = 0;
+};
+
+// Runs all of `input` through `converter` into `out`. Where iconv stops,
+// rejected(rest) appends what stands for the elements at the start of `rest`
+// and returns how many of them it took (at least one).
+template <typename In, typename Out, typename Rejected>
+void ConvertAll(Iconv& converter, std::basic_string_view<In> input, Out& out, Rejected rejected) {
+  while (!input.empty()) {
+    input.remove_prefix(converter.Convert(input, out));
+    if (!input.empty()) input.remove_prefix(rejected(input));
+  }
 }
 
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
@@ -118,95 +152,78 @@ char16_t DecodeRejected(std::string_view rest, size_t& taken) {
   return unit ? unit : u'?';
 }
 
-void AppendCode(std::string& out, size_t& used, unsigned code) {
-  if (code > 0xFF) Append(out, used, static_cast<char>(code >> 8));
-  Append(out, used, static_cast<char>(code & 0xFF));
+void AppendCode(Output<std::string>& out, unsigned code) {
+  if (code > 0xFF) out.Append(static_cast<char>(code >> 8));
+  out.Append(static_cast<char>(code & 0xFF));
 }
 
 // Appends what Windows encodes the units at the start of `rest` to, where
 // iconv has stopped, and returns how many units that takes: '?' for each
 // unit of a surrogate pair and for a lone surrogate.
-size_t EncodeRejected(std::u16string_view rest, std::string& out, size_t& used) {
+size_t EncodeRejected(std::u16string_view rest, Output<std::string>& out) {
   char16_t unit = rest[0];
   if (unit >= 0xD800 && unit <= 0xDBFF && rest.size() > 1 && rest[1] >= 0xDC00 && rest[1] <= 0xDFFF) {
-    Append(out, used, '?');
-    Append(out, used, '?');
+    out.Append('?');
+    out.Append('?');
     return 2;
   }
   unsigned code = cp936::WindowsOnlyCode(unit);
-  AppendCode(out, used, code ? code : '?');
+  AppendCode(out, code ? code : '?');
   return 1;
 }
 
 // Encodes `units`, which hold no pair that Windows composes.
-void EncodeCp936(Iconv& converter, std::u16string_view units, std::string& out, size_t& used) {
-  while (!units.empty()) {
-    units.remove_prefix(converter.Convert(units, out, used));
-    if (!units.empty()) units.remove_prefix(EncodeRejected(units, out, used));
-  }
+void EncodeCp936(Iconv& converter, std::u16string_view units, Output<std::string>& out) {
+  ConvertAll(converter, units, out, [&out](std::u16string_view rest) { return EncodeRejected(rest, out); });
 }
 
 }  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
-  std::u16string out(utf8.size(), u'\0');  // never more units than bytes
-  size_t used = 0;
+  Output<std::u16string> out(utf8.size());  // never more units than bytes
   Iconv converter(kUtf16, "UTF-8");
-  while (!utf8.empty()) {
-    utf8.remove_prefix(converter.Convert(utf8, out, used));
-    if (utf8.empty()) break;
-    utf8.remove_prefix(MalformedUtf8Length(utf8));
-    Append(out, used, kReplacement);
-  }
-  out.resize(used);
-  return out;
+  ConvertAll(converter, utf8, out, [&out](std::string_view rest) {
+    out.Append(kReplacement);
+    return MalformedUtf8Length(rest);
+  });
+  return out.Finish();
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
-  std::string out(utf16.size() * 3, '\0');  // a unit becomes at most three bytes
-  size_t used = 0;
+  Output<std::string> out(utf16.size() * 3);  // a unit becomes at most three bytes
   Iconv converter("UTF-8", kUtf16);
-  while (!utf16.empty()) {
-    utf16.remove_prefix(converter.Convert(utf16, out, used));
-    if (utf16.empty()) break;
-    utf16.remove_prefix(1);  // a lone surrogate
-    for (char byte : {'\xEF', '\xBF', '\xBD'}) Append(out, used, byte);
-  }
-  out.resize(used);
-  return out;
+  ConvertAll(converter, utf16, out, [&out](std::u16string_view) {
+    for (char byte : {'\xEF', '\xBF', '\xBD'}) out.Append(byte);  // U+FFFD for a lone surrogate
+    return size_t{1};
+  });
+  return out.Finish();
 }
 
 std::u16string Cp936ToUtf16(std::string_view cp936) {
-  std::u16string out(cp936.size(), u'\0');  // never more units than bytes
-  size_t used = 0;
+  Output<std::u16string> out(cp936.size());  // never more units than bytes
   Iconv converter(kUtf16, "CP936");
-  while (!cp936.empty()) {
-    cp936.remove_prefix(converter.Convert(cp936, out, used));
-    if (cp936.empty()) break;
-    size_t taken = 0;
-    Append(out, used, DecodeRejected(cp936, taken));
-    cp936.remove_prefix(taken);
-  }
-  out.resize(used);
-  return out;
+  ConvertAll(converter, cp936, out, [&out](std::string_view rest) {
+    size_t taken = 1;
+    out.Append(DecodeRejected(rest, taken));
+    return taken;
+  });
+  return out.Finish();
 }
 
 std::string Utf16ToCp936(std::u16string_view utf16) {
-  std::string out(utf16.size() * 2, '\0');  // a unit becomes at most two bytes
-  size_t used = 0;
+  Output<std::string> out(utf16.size() * 2);  // a unit becomes at most two bytes
   Iconv converter("CP936", kUtf16);
   size_t start = 0;
   for (size_t i = 1; i < utf16.size(); ++i) {
     if (!cp936::MayCompose(utf16[i])) continue;
     unsigned code = cp936::ComposedCode(utf16[i - 1], utf16[i]);
     if (code == 0 || i - 1 < start) continue;
-    EncodeCp936(converter, utf16.substr(start, i - 1 - start), out, used);
-    AppendCode(out, used, code);
+    EncodeCp936(converter, utf16.substr(start, i - 1 - start), out);
+    AppendCode(out, code);
     start = i + 1;
   }
-  EncodeCp936(converter, utf16.substr(start), out, used);
-  out.resize(used);
-  return out;
+  EncodeCp936(converter, utf16.substr(start), out);
+  return out.Finish();
 }
 
 }  // namespace idwatch
