@@ -3,7 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 #include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/mman.h>
+#endif
 
 #include "base/byte_set.h"
 #include "tests/support/shown.h"
@@ -55,6 +62,26 @@ TEST(ByteSet, ConvertsToAndFromText) {
   EXPECT_EQ(Shown(BytesToText(Bytes("\xD6\xD0"s))), "\\xD6\\xD0");
   EXPECT_EQ(BytesLength(TextToBytes(Text())), 0);
   EXPECT_EQ(TextToBytes(Text("ab")), Bytes("ab"s));  // no terminating NUL
+}
+
+// Readable zero bytes that the system supplies only when touched, so a view
+// of more than INT_MAX bytes costs no memory unless something copies it.
+std::string_view UntouchedZeroBytes(std::size_t size) {
+#ifdef _WIN32
+  void* bytes = VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READONLY);
+#else
+  void* bytes = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (bytes == MAP_FAILED) bytes = nullptr;
+#endif
+  return bytes ? std::string_view(static_cast<const char*>(bytes), size) : std::string_view();
+}
+
+TEST(ByteSetDeathTest, MoreThanIntMaxBytesEndTheProgramBeforeAnyCopy) {
+  const std::string_view huge = UntouchedZeroBytes(std::size_t{INT_MAX} + 1);
+  ASSERT_FALSE(huge.empty());
+  EXPECT_EXIT(ByteSet{huge}, ::testing::ExitedWithCode(EXIT_FAILURE), "");
+  ByteSet some = Bytes("ab"s);
+  EXPECT_EXIT(some += huge.substr(0, INT_MAX - 1), ::testing::ExitedWithCode(EXIT_FAILURE), "");
 }
 
 }  // namespace
