@@ -45,7 +45,7 @@ void CollectCycle(SharedState& state, const Text& forumName) {
   body = ByteSet();
 
   TextArray items;
-  TextBetweenAll(page, fixed.item, fixed.itemEnd, items, true);
+  TextBetweenAll(page, fixed.item, fixed.itemEnd, items, {.caseSensitive = true});
   for (const Text& item : items) state.list.InsertIdIfNew(LastReplierId(item));
 
   // The page is stored only now: the extraction read the cycle's own copy,

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "app/program.h"
 #include "base/codepage.h"
 #include "collector/forum_address.h"
 #include "tests/support/fake_main_window.h"
@@ -382,31 +380,6 @@ TEST_F(HandlersTest, OnExitReleasesThePageTextForGood) {
   ASSERT_TRUE(window.WaitForWorkers());
   EXPECT_EQ(window.State().pageText.Copy(), Text());
   EXPECT_EQ(window.ip超级列表().RowCount(), 3);
-}
-
-TEST(EndProgram, EndsAtOnceWhileACycleIsStillWaitingForItsPage) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  auto endWhileFetching = [] {
-    std::mutex mutex;
-    std::condition_variable fetching;
-    bool started = false;
-    FakeMainWindow window([&](const Text&) {
-      std::unique_lock lock(mutex);
-      started = true;
-      fetching.notify_all();
-      fetching.wait(lock, [] { return false; });  // a server that never answers
-      return ByteSet();
-    });
-    window.延时().SetText("10");
-    window.贴吧().SetText("abc");
-    OnCheckClicked(window);
-    {
-      std::unique_lock lock(mutex);
-      fetching.wait(lock, [&] { return started; });
-    }
-    EndProgram(window, 7);
-  };
-  EXPECT_EXIT(endWhileFetching(), ::testing::ExitedWithCode(7), "");
 }
 
 }  // namespace
