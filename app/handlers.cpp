@@ -2,8 +2,6 @@
 
 #include <climits>
 #include <cstdint>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 #include "base/byte_set.h"
@@ -123,18 +121,5 @@ void OnExportClicked(MainWindow& window) {
 }
 
 void OnExit(MainWindow& window) { window.State().pageText.Release(); }
-
-void StartWorker(std::shared_ptr<SharedState> state, Text forumName) {
-  try {
-    std::thread([state = std::move(state), name = std::move(forumName)]() mutable {
-      CollectCycle(*state, name);
-      // Give up the state last: once every worker has, its owner may go.
-      name = Text();
-      state.reset();
-    }).detach();
-  } catch (const std::system_error&) {
-    // No thread, no cycle: the start or tick has been counted all the same.
-  }
-}
 
 }  // namespace idwatch

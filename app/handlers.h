@@ -40,8 +40,10 @@ void OnExportClicked(MainWindow& window);
 // still running go on without it and end with the process.
 void OnExit(MainWindow& window);
 
-// Starts one detached thread that runs CollectCycle(*state, forumName) once.
-// Returns at once; a thread that cannot be created is silently skipped.
+// Starts one detached operating-system thread, with the default stack size,
+// that runs CollectCycle(*state, forumName) once and ends. Returns at once;
+// nothing ever joins or waits for the thread. A thread that cannot be created
+// is silently skipped.
 void StartWorker(std::shared_ptr<SharedState> state, Text forumName);
 
 }  // namespace idwatch
