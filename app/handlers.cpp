@@ -56,6 +56,17 @@ int PeriodFromDelay(int seconds) {
   return static_cast<int>(milliseconds);
 }
 
+// Creates the file (or empties one of that name) and writes the lines and
+// one more line end into it; the file is closed again. False when any step
+// fails.
+bool WriteExportFile(const Text& name, const Text& lines) {
+  if (!WriteWholeFile(name, ByteSet())) return false;
+  const int file = OpenDataFile(name);
+  if (file == 0) return false;
+  const bool written = WriteTextToFile(file, lines) && WriteTextToFile(file, "\r\n");
+  return CloseDataFile(file) && written;
+}
+
 void StartRun(MainWindow& window) {
   const Texts& fixed = Fixed();
   if (window.延时().GetText() == fixed.delayHint || window.贴吧().GetText() == fixed.forumHint ||
@@ -111,9 +122,7 @@ void OnExportClicked(MainWindow& window) {
   if (TextLength(lines) >= kLeastExportLength) {
     const Text name = window.ExportDirectory() + fixed.exportFilePrefix +
                       DateTimeToText(window.ExportTime()) + Text(".txt");
-    // The file holds every line and one more line end; it is closed again.
-    const bool written = WriteWholeFile(name, TextToBytes(lines + Text("\r\n")));
-    window.标签1().SetText(written ? fixed.exported : fixed.exportFailed);
+    window.标签1().SetText(WriteExportFile(name, lines) ? fixed.exported : fixed.exportFailed);
   } else {
     window.标签1().SetText(fixed.nothingToExport);
   }

@@ -1,6 +1,7 @@
 #include "app/report_list.h"
 
 #include <climits>
+#include <cstring>
 #include <utility>
 
 #include "base/numbers.h"
@@ -14,56 +15,60 @@ bool IsColumn(int column) { return column >= 0 && column < ReportList::kColumnCo
 
 int ReportList::RowCount() const {
   std::lock_guard lock(mutex_);
-  return static_cast<int>(rows_.size());
+  return CountLocked();
+}
+
+bool ReportList::HoldsCell(int row, int column) const {
+  return row >= 0 && row < CountLocked() && IsColumn(column);
 }
 
 Text ReportList::CellText(int row, int column) const {
   std::lock_guard lock(mutex_);
-  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size() || !IsColumn(column)) return {};
-  return rows_[row].cells[column];
+  if (!HoldsCell(row, column)) return {};
+  return columns_[column][Slot(row)];
+}
+
+void ReportList::InsertLocked(int position, Text caption, Text id) {
+  Text cells[kColumnCount] = {std::move(caption), std::move(id), Text()};
+  const int count = CountLocked();
+  for (int column = 0; column < kColumnCount; ++column) {
+    std::vector<Text>& cellsOfColumn = columns_[column];
+    columnBytes_[column] += cells[column].Bytes().size();
+    // Rows from `position` down sit in slots 0 .. count - position - 1.
+    cellsOfColumn.insert(cellsOfColumn.begin() + (count - position), std::move(cells[column]));
+  }
+  CountId(columns_[kIdColumn][Slot(position)].Bytes());
 }
 
 int ReportList::InsertRow(int position, const Text& caption) {
   std::unique_lock lock(mutex_);
-  if (rows_.size() >= static_cast<std::size_t>(INT_MAX)) return -1;
-  const int count = static_cast<int>(rows_.size());
+  const int count = CountLocked();
+  if (count == INT_MAX) return -1;
   if (position < 0 || position > count) position = count;
-  Row row;
-  row.cells[0] = caption;
-  if (position == 0) {
-    rows_.push_front(std::move(row));
-  } else if (position == count) {
-    rows_.push_back(std::move(row));
-  } else {
-    rows_.insert(rows_.begin() + position, std::move(row));
-  }
-  CountId({});
+  InsertLocked(position, caption, {});
   Announce(lock, {Change::Kind::RowInserted, position, 0, count + 1});
   return position;
 }
 
 void ReportList::SetCellText(int row, int column, const Text& text) {
   std::unique_lock lock(mutex_);
-  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size() || !IsColumn(column)) return;
-  Text& cell = rows_[row].cells[column];
+  if (!HoldsCell(row, column)) return;
+  Text& cell = columns_[column][Slot(row)];
   if (column == kIdColumn) {
     UncountId(cell.Bytes());
     CountId(text.Bytes());
   }
+  columnBytes_[column] = columnBytes_[column] - cell.Bytes().size() + text.Bytes().size();
   cell = text;
-  Announce(lock, {Change::Kind::CellSet, row, column, static_cast<int>(rows_.size())});
+  Announce(lock, {Change::Kind::CellSet, row, column, CountLocked()});
 }
 
 bool ReportList::InsertIdIfNew(const Text& id) {
   std::unique_lock lock(mutex_);
   if (idCounts_.find(id.Bytes()) != idCounts_.end()) return false;
-  if (rows_.size() >= static_cast<std::size_t>(INT_MAX)) return false;
-  const int count = static_cast<int>(rows_.size());
-  Row row;
-  row.cells[0] = NumberToText(static_cast<double>(count) + 1);
-  row.cells[kIdColumn] = id;
-  rows_.push_front(std::move(row));
-  CountId(id.Bytes());
+  const int count = CountLocked();
+  if (count == INT_MAX) return false;
+  InsertLocked(0, NumberToText(static_cast<double>(count) + 1), id);
   Announce(lock, {Change::Kind::RowInserted, 0, 0, count + 1});
   return true;
 }
@@ -71,13 +76,14 @@ bool ReportList::InsertIdIfNew(const Text& id) {
 Text ReportList::ColumnLines(int column) const {
   std::lock_guard lock(mutex_);
   if (!IsColumn(column)) return {};
-  std::size_t size = 0;
-  for (const Row& row : rows_) size += row.cells[column].Bytes().size() + 2;
-  std::string lines;
-  lines.reserve(size);
-  for (const Row& row : rows_) {
-    lines += row.cells[column].Bytes();
-    lines += "\r\n";
+  std::string lines(columnBytes_[column] + 2 * columns_[column].size(), '\0');
+  char* next = lines.data();
+  for (auto cell = columns_[column].rbegin(); cell != columns_[column].rend(); ++cell) {
+    const std::string_view bytes = cell->Bytes();
+    std::memcpy(next, bytes.data(), bytes.size());
+    next += bytes.size();
+    *next++ = '\r';
+    *next++ = '\n';
   }
   return Text(std::move(lines));
 }

@@ -9,12 +9,12 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "base/text.h"
 
@@ -53,7 +53,9 @@ class ReportList {
   // Inserts a row before the row at `position` (0 is the top); a negative
   // position or one at or past the row count appends at the bottom. The
   // caption goes into column 0, columns 1 and 2 start empty. Returns the new
-  // row's index, or -1 when the list cannot hold another row.
+  // row's index, or -1 when the list cannot hold another row. Inserting at
+  // the top costs the same at any size; lower down the cost grows with the
+  // number of rows above the new one.
   int InsertRow(int position = -1, const Text& caption = {});
 
   // Replaces the cell's text; a row or column outside the list changes
@@ -79,9 +81,6 @@ class ReportList {
   void SetChangeListener(ChangeListener listener);
 
  private:
-  struct Row {
-    Text cells[kColumnCount];
-  };
   // Hashes std::string and std::string_view alike, so lookups copy nothing.
   struct BytesHash {
     using is_transparent = void;
@@ -97,8 +96,18 @@ class ReportList {
   // the listener once every earlier change has been told.
   void Announce(std::unique_lock<std::mutex>& lock, const Change& change);
 
+  int CountLocked() const { return static_cast<int>(columns_[0].size()); }
+  // Where row `row` (0 at the top) sits in the column vectors.
+  std::size_t Slot(int row) const { return columns_[0].size() - 1 - static_cast<std::size_t>(row); }
+  bool HoldsCell(int row, int column) const;
+  void InsertLocked(int position, Text caption, Text id);
+
   mutable std::mutex mutex_;
-  std::deque<Row> rows_;
+  // One vector per column, all of the row count's length, holding the rows
+  // bottom first: the cycle's insertion at the top is an append, and a
+  // column reads as one run of memory.
+  std::vector<Text> columns_[kColumnCount];
+  std::size_t columnBytes_[kColumnCount] = {};  // the sum of each column's text lengths
   // How many rows hold each text in column 1 (the empty text included).
   IdIndex idCounts_;
   std::uint64_t changesMade_ = 0;  // guarded by mutex_
