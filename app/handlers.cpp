@@ -35,8 +35,8 @@ const Texts& Fixed() {
   return texts;
 }
 
-constexpr int kShortestQuietDelay = 5;      // seconds
-constexpr int kLeastExportLength = 5;       // bytes, line ends included
+constexpr int kShortestQuietDelay = 5;  // seconds
+constexpr int kLeastExportLength = 5;   // bytes, line ends included
 
 // The counter in 标签1 goes up by one. A caption that is not a number (the
 // export's status) reads as 0, so the count starts again from 1. The sum is
