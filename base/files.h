@@ -15,6 +15,11 @@ namespace idwatch {
 // byte of a two-byte character is not a backslash. Fixed at the first call.
 Text RunDirectory();
 
+// The part of `path` before its last backslash, stepping by characters so that
+// the second byte of a two-byte character is never taken for one; the empty
+// text when there is none. RunDirectory applies it to the executable's path.
+Text DirectoryOf(const Text& path);
+
 // Creates or truncates the file, writes all bytes and closes it. False for an
 // empty path, a file that cannot be created, or a failed write.
 bool WriteWholeFile(const Text& path, const ByteSet& bytes);
@@ -29,7 +34,8 @@ int OpenDataFile(const Text& path);
 // position is then where it was).
 bool WriteTextToFile(int file, const Text& text);
 
-// Closes a file that OpenDataFile returned; false for any other number.
+// Closes a file that OpenDataFile returned; false for any other number (one
+// already closed too), or when closing reports that written bytes were lost.
 bool CloseDataFile(int file);
 
 }  // namespace idwatch
