@@ -250,6 +250,21 @@ TEST_F(InetLayer, CookiesAreSharedAcrossSessionsAndThreadsUnlessTurnedOff) {
   EXPECT_EQ(other.Requests()[1].Header("Cookie").value_or("").find(unseen), std::string::npos);
 }
 
+TEST_F(InetLayer, ExchangesOnSeveralThreadsAtOnceAreIndependent) {
+  const std::string name = UniqueName("t");
+  server.ScriptForever({HttpResponse("HTTP/1.1 200 OK", {"Set-Cookie: " + name + "=1; path=/"}, Pattern(20000))});
+  std::vector<std::thread> threads;
+  std::vector<int> whole(6, 0);
+  for (std::size_t t = 0; t < whole.size(); ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 5; ++i) whole[t] += Exchange(server.Port(), {.object = "/t"}).body == Pattern(20000);
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_THAT(whole, ::testing::Each(5));
+  EXPECT_EQ(server.Requests().size(), whole.size() * 5);
+}
+
 TEST_F(InetLayer, ProxyListNamesTheHttpProxyAndHttpEqualsAloneIsDirect) {
   server.ScriptForever({HttpResponse("HTTP/1.1 200 OK", {}, "via")});
   std::string list = "http=127.0.0.1:" + std::to_string(server.Port());
