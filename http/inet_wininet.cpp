@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -95,28 +94,33 @@ class WinInet final : public Inet {
     return ok;
   }
 
-  // The raw header block goes through a buffer of our own first, so that the
-  // caller's buffer changes only when a whole block with its NUL fits, and a
-  // request without a response (which some WinInet versions answer with a
-  // block holding nothing but the final empty line) leaves it as it was.
+  // The raw header block goes through a buffer of our own, sized by a size
+  // query first, so that the caller's buffer changes only when a whole block
+  // with its NUL fits, and a request without a response (which some WinInet
+  // versions answer with a block holding nothing but the final empty line)
+  // leaves it as it was.
   bool HttpQueryInfoA(InetHandle request, std::uint32_t infoLevel, void* buffer, std::uint32_t* bufferLength,
                       std::uint32_t* index) override {
     if (!complete_ || !bufferLength) return false;
     DWORD position = index ? *index : 0;
+    DWORD* positionOrNull = index ? &position : nullptr;
     if (infoLevel != HTTP_QUERY_RAW_HEADERS_CRLF || !buffer) {
       DWORD length = *bufferLength;
-      bool ok = queryInfo_(request, infoLevel, buffer, &length, index ? &position : nullptr) != FALSE;
+      bool ok = queryInfo_(request, infoLevel, buffer, &length, positionOrNull) != FALSE;
       *bufferLength = length;
       if (index) *index = position;
       return ok;
     }
-    std::string block(*bufferLength, '\0');
-    DWORD length = *bufferLength;
-    if (!queryInfo_(request, infoLevel, block.data(), &length, index ? &position : nullptr)) {
-      if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) *bufferLength = length;
+    DWORD needed = 0;
+    if (queryInfo_(request, infoLevel, nullptr, &needed, positionOrNull) || needed == 0) return false;
+    if (needed > *bufferLength) {
+      *bufferLength = needed;
       return false;
     }
-    std::size_t size = std::min<std::size_t>(block.find('\0'), block.size());
+    std::string block(needed + 1, '\0');
+    DWORD length = needed + 1;
+    if (!queryInfo_(request, infoLevel, block.data(), &length, positionOrNull)) return false;
+    std::size_t size = block.find('\0');
     if (size <= 2 || size + 1 > *bufferLength) return false;
     std::memcpy(buffer, block.data(), size + 1);
     *bufferLength = static_cast<std::uint32_t>(size);

@@ -38,6 +38,7 @@ struct Outcome {
   std::size_t largestPiece = 0;
   bool queried = false;
   std::string rawHeaders;  // the query buffer up to its NUL, or all of it
+  std::uint32_t rawHeadersLength = 0;  // the length the query reported
 };
 
 struct Call {
@@ -81,6 +82,7 @@ Outcome Exchange(std::uint16_t port, const Call& call) {
     std::uint32_t length = call.rawHeadersSpace;
     outcome.queried = inet.HttpQueryInfoA(request, HTTP_QUERY_RAW_HEADERS_CRLF, space.data(), &length, nullptr);
     outcome.rawHeaders = space.substr(0, space.find('\0'));
+    outcome.rawHeadersLength = length;
     EXPECT_TRUE(inet.InternetCloseHandle(request));
   }
   if (connection) {
@@ -197,6 +199,8 @@ TEST_F(InetLayer, RawHeaderBlockFillsTheBufferOnlyWhenItFitsWithItsNul) {
     server.Script(reply(c.blockLength));
     Outcome outcome = Exchange(server.Port(), {});
     EXPECT_EQ(outcome.queried, c.fits) << c.blockLength;
+    // The length of the block, or the room it needs with its NUL.
+    EXPECT_EQ(outcome.rawHeadersLength, c.fits ? c.blockLength : c.blockLength + 1);
     if (c.fits) {
       EXPECT_EQ(outcome.rawHeaders, reply(c.blockLength)) << c.blockLength;
     } else {
