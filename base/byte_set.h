@@ -13,8 +13,9 @@ namespace idwatch {
 class ByteSet {
  public:
   ByteSet() = default;
-  explicit ByteSet(std::string_view bytes) : bytes_(bytes) {}
-  explicit ByteSet(std::string&& bytes) noexcept : bytes_(std::move(bytes)) {}
+  // More than INT_MAX bytes end the program (memory_exhausted.h).
+  explicit ByteSet(std::string_view bytes);
+  explicit ByteSet(std::string&& bytes) noexcept;
 
   std::string_view Bytes() const noexcept { return bytes_; }
   const unsigned char* Data() const noexcept {

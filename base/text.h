@@ -15,7 +15,9 @@
 // touches the ASCII letters A-Z only, on every compared byte.
 //
 // Every function here is pure, never fails and may run on any thread.
-// Positions, lengths and counts may be any int value.
+// Positions, lengths and counts may be any int value. A Text holds at most
+// INT_MAX bytes: a result that would be longer ends the program, as memory
+// that cannot be had does (base/memory_exhausted.h).
 
 #include <limits>
 #include <string>
@@ -39,6 +41,7 @@ class Text {
 
   Text& operator+=(const Text& other);
   Text& operator+=(std::string_view bytes);  // bytes up to a NUL
+  Text& operator+=(const char* bytes);       // for literals: text += "\r\n"
   friend Text operator+(Text left, const Text& right) { return left += right; }
 
   // Byte-for-byte equality; no folding, no normalisation.

@@ -1,5 +1,0 @@
-#include <gtest/gtest.h>
-
-#include "base/text.h"
-
-TEST(Placeholder, Builds) { SUCCEED(); }
