@@ -164,26 +164,26 @@ std::string RequestTarget(std::string_view object) {
 }
 
 // The address of a request, or nullopt when its host is not a host name.
+// Scheme, host and port go through libcurl's address parts, which check
+// the host; the request target is appended as it is, since setting it as a
+// part would rewrite its percent escapes in lower case.
 std::optional<std::string> RequestUrl(const Request& request) {
   CURLU* url = curl_url();
   if (!url) return std::nullopt;
-  std::string target = RequestTarget(request.object);
-  std::size_t question = target.find('?');
-  std::string path = target.substr(0, question);
-  std::optional<std::string> result;
-  bool ok = curl_url_set(url, CURLUPART_SCHEME, request.flags & INTERNET_FLAG_SECURE ? "https" : "http", 0) ==
+  bool ok = !request.connection.host.empty() &&
+            curl_url_set(url, CURLUPART_SCHEME, request.flags & INTERNET_FLAG_SECURE ? "https" : "http", 0) ==
                 CURLUE_OK &&
-            !request.connection.host.empty() &&
-            curl_url_set(url, CURLUPART_HOST, request.connection.host.c_str(), 0) == CURLUE_OK &&
-            curl_url_set(url, CURLUPART_PATH, path.c_str(), 0) == CURLUE_OK;
+            curl_url_set(url, CURLUPART_HOST, request.connection.host.c_str(), 0) == CURLUE_OK;
   if (ok && request.connection.port != 0) {
     ok = curl_url_set(url, CURLUPART_PORT, std::to_string(request.connection.port).c_str(), 0) == CURLUE_OK;
   }
-  if (ok && question != std::string::npos && question + 1 < target.size()) {
-    ok = curl_url_set(url, CURLUPART_QUERY, target.c_str() + question + 1, 0) == CURLUE_OK;
-  }
   char* text = nullptr;
-  if (ok && curl_url_get(url, CURLUPART_URL, &text, 0) == CURLUE_OK) result = text;
+  std::optional<std::string> result;
+  if (ok && curl_url_get(url, CURLUPART_URL, &text, 0) == CURLUE_OK) {
+    std::string base = text;
+    if (!base.empty() && base.back() == '/') base.pop_back();
+    result = base + RequestTarget(request.object);
+  }
   curl_free(text);
   curl_url_cleanup(url);
   return result;
