@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "base/numbers.h"
 #include "base/text_array.h"
@@ -69,6 +71,36 @@ class HandleGuard {
  private:
   Inet& inet_;
   InetHandle handle_;
+};
+
+// The body as it arrives, kept in blocks of a fixed size and joined once at
+// the end: no block is ever copied to grow, and a large body is written into
+// fresh memory once rather than into every size on the way up.
+class BodyPieces {
+ public:
+  std::size_t Size() const { return size_; }
+
+  void Append(std::string_view piece) {
+    if (blocks_.empty() || blocks_.back().size() + piece.size() > kBlock) {
+      blocks_.emplace_back();
+      blocks_.back().reserve(kBlock);
+    }
+    blocks_.back() += piece;
+    size_ += piece.size();
+  }
+
+  std::string Whole() {
+    if (blocks_.size() == 1) return std::move(blocks_.front());
+    std::string whole;
+    whole.reserve(size_);
+    for (const std::string& block : blocks_) whole += block;
+    return whole;
+  }
+
+ private:
+  static constexpr std::size_t kBlock = 64 * 1024;
+  std::vector<std::string> blocks_;
+  std::size_t size_ = 0;
 };
 
 Text UserAgent(const Text& headers) {
@@ -168,7 +200,7 @@ Result RunExchange(Inet& inet, const Text& address, const Exchange& exchange, Va
                           static_cast<std::uint32_t>(BytesLength(v.postBytes)));
   }
 
-  std::string body;
+  BodyPieces body;
   bool oversized = false;
   for (;;) {
     char piece[kPiece] = {};
@@ -176,11 +208,11 @@ Result RunExchange(Inet& inet, const Text& address, const Exchange& exchange, Va
     inet.InternetReadFile(request.Get(), piece, kPiece, &read);
     if (read == 0) break;
     read = std::min(read, kPiece);  // a layer that claims more than it was given room for
-    if (body.size() + read > kMaxBody) {
+    if (body.Size() + read > kMaxBody) {
       oversized = true;
       break;
     }
-    body.append(piece, read);
+    body.Append(std::string_view(piece, read));
   }
 
   std::string space(kRawHeaderSpace, ' ');
@@ -205,7 +237,7 @@ Result RunExchange(Inet& inet, const Text& address, const Exchange& exchange, Va
     result.moved = true;
     return result;
   }
-  result.body = ByteSet(std::move(body));
+  result.body = ByteSet(body.Whole());
   if (DeclaresUtf8(result.body, v.rawHeaders)) result.body = Utf8ToAnsi(result.body);
   return result;
 }

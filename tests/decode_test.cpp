@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/codepage.h"
 #include "http/decode.h"
 
 namespace idwatch {
@@ -43,6 +44,35 @@ TEST(Decode, Utf8ToAnsiGivesCodePage936) {
       {"truncated at the end", "ok\xE4\xBD", "ok?"},
   };
   for (const Case& c : cases) EXPECT_EQ(B(Utf8ToAnsi(ByteSet(c.utf8))), c.ansi) << c.name;
+}
+
+// Large inputs are converted in slices; whatever lies where a slice ends, the
+// result is that of converting the whole input at once.
+TEST(Decode, Utf8ToAnsiOfALargeInputEqualsTheWholeConversion) {
+  const std::string mixed =
+      "ab\xE4\xBD\xA0\xE5\xA5\xBD" "e\xCC\x81" "\xF0\x9F\x98\x80" "\xFF" "c\xE6\x9C" "d\0"s
+      "\xE6\x9C\x80\xE5\x90\x8E";
+  struct Case {
+    const char* name;
+    std::string input;
+  } cases[] = {
+      {"mixed, every offset", [&] {
+         std::string s;
+         while (s.size() < (600u << 10)) s += mixed + std::string(s.size() % 7, 'x') + std::string(200, 'y');
+         return s;
+       }()},
+      {"no ASCII at all", [] {
+         std::string s;
+         while (s.size() < (300u << 10)) s += "\xE4\xBD\xA0\xE5\xA5\xBD\xE6\x9C\x80";
+         return s + "\xE6\x9C";
+       }()},
+  };
+  for (const Case& c : cases) {
+    std::string whole = Utf16ToCp936(Utf8ToUtf16(c.input));
+    std::string sliced = B(Utf8ToAnsi(ByteSet(c.input)));
+    EXPECT_EQ(sliced.size(), whole.size()) << c.name;
+    EXPECT_TRUE(sliced == whole) << c.name;
+  }
 }
 
 }  // namespace

@@ -429,6 +429,7 @@ TEST(WebRequest, BodyIsReadWholeUpTo32MiB) {
   } cases[] = {
       {3000, 1024, true},
       {3000, 7, true},
+      {200000, 1000, true},  // pieces that do not divide the blocks the body is kept in
       {std::size_t{32} << 20, 1024, true},
       {(std::size_t{32} << 20) + 1, 1024, false},
   };
