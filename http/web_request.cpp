@@ -6,7 +6,6 @@
 #include <string_view>
 #include <vector>
 
-#include "base/numbers.h"
 #include "base/text_array.h"
 #include "http/cookies.h"
 #include "http/decode.h"
@@ -119,8 +118,7 @@ void AppendDefaultLines(Text& headers, const Text& address, const Text& cookies)
   if (!cookies.IsEmpty()) headers += "\r\nCookie: " + cookies;
 }
 
-bool IsAsciiUpper(unsigned char c) { return c >= 'A' && c <= 'Z'; }
-unsigned char FoldAscii(unsigned char c) { return IsAsciiUpper(c) ? static_cast<unsigned char>(c + 32) : c; }
+unsigned char FoldAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
 
 // The charset test: the marker, ASCII case folded, beginning within the first
 // 499 bytes of the body, or anywhere in the raw header block.
