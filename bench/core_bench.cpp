@@ -10,6 +10,7 @@
 #include "app/shared_state.h"
 #include "base/codepage.h"
 #include "collector/collect_cycle.h"
+#include "http/decode.h"
 #include "tests/support/fake_main_window.h"
 #include "tests/support/temp_directory.h"
 #include "tests/support/thread_list_page.h"
@@ -35,21 +36,22 @@ void BM_CycleAfterFetch(benchmark::State& state) {
   SharedState shared;
   for (long i = 0; i < rows; ++i) shared.list.InsertIdIfNew(TextFromUtf8(OldId(i)));
 
-  std::string page;
-  shared.fetch = [&page](const Text&) { return ByteSet(Utf16ToCp936(Utf8ToUtf16(page))); };
+  ByteSet page;
+  shared.fetch = [&page](const Text&) { return Utf8ToAnsi(page); };
   long fresh = 0;
   for (auto _ : state) {
     state.PauseTiming();
     std::vector<std::string> repliers;
     for (int i = 0; i < kItemsPerPage - kNewPerPage; ++i) repliers.push_back(OldId(i * rows / kItemsPerPage));
     for (int i = 0; i < kNewPerPage; ++i) repliers.push_back("新人" + std::to_string(fresh++));
-    page = ThreadListPageUtf8(repliers, ColonForm::Ascii, kPageBytes - 20 * 1024);
+    page = ByteSet(ThreadListPageUtf8(repliers, ColonForm::Ascii, kPageBytes - 20 * 1024));
     state.ResumeTiming();
 
     CollectCycle(shared, "abc");
   }
-  state.counters["page_KiB"] = static_cast<double>(page.size()) / 1024;
+  state.counters["page_KiB"] = static_cast<double>(BytesLength(page)) / 1024;
   state.counters["rows_at_end"] = shared.list.RowCount();
+  state.counters["new_per_cycle"] = kNewPerPage;
 }
 BENCHMARK(BM_CycleAfterFetch)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
