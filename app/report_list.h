@@ -35,9 +35,10 @@ class ReportList {
   };
   // Called after every change, on the thread that made it, while the list
   // itself is not locked: it may read the list (later changes may already
-  // have been made), but it must not change the list and must not wait for
-  // another thread (a front-end posts a message or queues a call and
-  // returns). Calls never overlap and arrive in the order of the changes.
+  // have been made), but it must not change the list or replace the
+  // listener, and must not wait for another thread (a front-end posts a
+  // message or queues a call and returns). Calls never overlap and arrive in
+  // the order of the changes.
   using ChangeListener = std::function<void(const Change&)>;
 
   ReportList() = default;
@@ -54,8 +55,8 @@ class ReportList {
   // position or one at or past the row count appends at the bottom. The
   // caption goes into column 0, columns 1 and 2 start empty. Returns the new
   // row's index, or -1 when the list cannot hold another row. Inserting at
-  // the top costs the same at any size; lower down the cost grows with the
-  // number of rows above the new one.
+  // the top costs the same at any size (amortized); lower down the cost
+  // grows with the number of rows above the new one.
   int InsertRow(int position = -1, const Text& caption = {});
 
   // Replaces the cell's text; a row or column outside the list changes
