@@ -33,6 +33,14 @@ void EnsureApplication() {
   (void)application;
 }
 
+// The list in a view of the window's size, shown and painted.
+void Show(QTableView& view, ReportListModel& model) {
+  view.setModel(&model);
+  view.resize(400, 176);
+  view.show();
+  QCoreApplication::processEvents();
+}
+
 void Fill(ReportList& list, long rows) {
   for (long i = 0; i < rows; ++i) list.InsertIdIfNew(Text("old" + std::to_string(i)));
 }
@@ -45,10 +53,7 @@ void BM_AnnounceNewRows(benchmark::State& state) {
   Fill(list, state.range(0));
   ReportListModel model(list);
   QTableView view;
-  view.setModel(&model);
-  view.resize(400, 176);
-  view.show();
-  QCoreApplication::processEvents();
+  Show(view, model);
   long next = 0;
   for (auto _ : state) {
     for (int i = 0; i < kNewRows; ++i) list.InsertIdIfNew(Text("new" + std::to_string(next++)));
@@ -73,10 +78,7 @@ void BM_ViewMemoryPerRow(benchmark::State& state) {
     {
       ReportListModel model(list);
       QTableView view;
-      view.setModel(&model);
-      view.resize(400, 176);
-      view.show();
-      QCoreApplication::processEvents();
+      Show(view, model);
       const std::size_t after = mallinfo2().uordblks;
       perRow = (static_cast<double>(after) - static_cast<double>(before)) / static_cast<double>(state.range(0));
     }

@@ -47,6 +47,17 @@ class TestWindow final : public QtMainWindow {
   Text exportDirectory;
 };
 
+// The one box the answerer saw had the form of every message of the program.
+void ExpectOneMessage(const BoxAnswerer& answerer, const QString& text) {
+  const std::vector<SeenBox> seen = answerer.Seen();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].title, Q("信息："));
+  EXPECT_EQ(seen[0].text, text);
+  EXPECT_EQ(seen[0].icon, QMessageBox::NoIcon);
+  EXPECT_EQ(seen[0].buttonCount, 1);
+  EXPECT_TRUE(seen[0].applicationModal);
+}
+
 class QtWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -194,13 +205,7 @@ TEST_F(QtWindowTest, LeavingTheDelayBoxWithAShortDelayWarnsInAMessageBox) {
   QTest::keyClicks(&window.DelayEdit(), "3");
   Click(window.ForumEdit());
 
-  const std::vector<SeenBox> seen = answerer.Seen();
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].title, Q("信息："));
-  EXPECT_EQ(seen[0].text, Q("延时时间小于5秒可能会导致列表重复！"));
-  EXPECT_EQ(seen[0].icon, QMessageBox::NoIcon);
-  EXPECT_EQ(seen[0].buttonCount, 1);
-  EXPECT_TRUE(seen[0].applicationModal);
+  ExpectOneMessage(answerer, Q("延时时间小于5秒可能会导致列表重复！"));
   // The warning only informs.
   EXPECT_EQ(window.延时().GetText(), Text("3"));
   EXPECT_EQ(window.focusWidget(), &window.ForumEdit());
@@ -210,12 +215,7 @@ TEST_F(QtWindowTest, AStartWithoutInputIsRefusedInAMessageBox) {
   BoxAnswerer answerer;
   Click(window.CheckButton());
 
-  const std::vector<SeenBox> seen = answerer.Seen();
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].title, Q("信息："));
-  EXPECT_EQ(seen[0].text, Q("请先填写延时或贴吧名"));
-  EXPECT_EQ(seen[0].icon, QMessageBox::NoIcon);
-  EXPECT_EQ(seen[0].buttonCount, 1);
+  ExpectOneMessage(answerer, Q("请先填写延时或贴吧名"));
   EXPECT_EQ(window.检测().GetText(), U("检测"));
   EXPECT_EQ(window.标签1().GetText(), Text("0"));
   EXPECT_FALSE(window.时钟1().Timer().isActive());
