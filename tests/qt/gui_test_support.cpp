@@ -15,15 +15,40 @@
 namespace idwatch::testutil {
 namespace {
 
+// How long any message box may stay open before the test fails and the box
+// is closed: a box nobody answers must not stall the test program.
+constexpr qint64 kLongestOpenBox = 30000;  // milliseconds
+
 class OffscreenApplication final : public ::testing::Environment {
  public:
   void SetUp() override {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     application_ = std::make_unique<QApplication>(argc_, argv_);
+    strayBoxes_ = std::make_unique<QTimer>();
+    QObject::connect(strayBoxes_.get(), &QTimer::timeout, [this] { CloseStrayBox(); });
+    strayBoxes_->start(500);
   }
-  void TearDown() override { application_.reset(); }
+  void TearDown() override {
+    strayBoxes_.reset();
+    application_.reset();
+  }
 
  private:
+  void CloseStrayBox() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box != openBox_) {
+      openBox_ = box;
+      openFor_.start();
+      return;
+    }
+    if (!box || openFor_.elapsed() < kLongestOpenBox) return;
+    ADD_FAILURE() << "a message box nobody answered: " << box->text().toStdString();
+    box->done(QMessageBox::Ok);
+  }
+
+  QMessageBox* openBox_ = nullptr;
+  QElapsedTimer openFor_;
+  std::unique_ptr<QTimer> strayBoxes_;
   int argc_ = 1;
   char name_[16] = "idwatch_gui";
   char* argv_[2] = {name_, nullptr};
