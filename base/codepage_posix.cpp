@@ -26,10 +26,25 @@ namespace {
 const char* const kUtf16 = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
 constexpr char16_t kReplacement = 0xFFFD;
 
+// glibc loads the module of a code page converter at the first iconv_open
+// that needs it and unloads it again when its last descriptor is closed.
+// One descriptor of each CP936 direction, opened once and never closed,
+// keeps the module loaded for the life of the process: no load and unload
+// on every call, and no unload on one thread racing a load on another.
+void KeepCp936ModuleLoaded() {
+  [[maybe_unused]] static const bool loaded = [] {
+    iconv_open("CP936", "UTF-8");
+    iconv_open("UTF-8", "CP936");
+    return true;
+  }();
+}
+
 // One iconv conversion descriptor, closed when it goes out of scope.
 class Iconv {
  public:
-  Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+  Iconv(const char* to, const char* from) {
+    KeepCp936ModuleLoaded();
+    cd_ = iconv_open(to, from);
     if (cd_ == kInvalid) FatalError("iconv cannot convert between UTF-8, UTF-16 and CP936 on this system");
   }
   Iconv(const Iconv&) = delete;
