@@ -1,11 +1,14 @@
 #include <iconv.h>
 
+#include <array>
 #include <bit>
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "base/codepage.h"
 #include "base/cp936_windows_mappings.h"
@@ -23,10 +26,25 @@ namespace {
 const char* const kUtf16 = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
 constexpr char16_t kReplacement = 0xFFFD;
 
+// glibc loads the module of a code page converter at the first iconv_open
+// that needs it and unloads it again when its last descriptor is closed.
+// One descriptor of each CP936 direction, opened once and never closed,
+// keeps the module loaded for the life of the process: no load and unload
+// on every call, and no unload on one thread racing a load on another.
+void KeepCp936ModuleLoaded() {
+  [[maybe_unused]] static const bool loaded = [] {
+    iconv_open("CP936", "UTF-8");
+    iconv_open("UTF-8", "CP936");
+    return true;
+  }();
+}
+
 // One iconv conversion descriptor, closed when it goes out of scope.
 class Iconv {
  public:
-  Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+  Iconv(const char* to, const char* from) {
+    KeepCp936ModuleLoaded();
+    cd_ = iconv_open(to, from);
     if (cd_ == kInvalid) FatalError("iconv cannot convert between UTF-8, UTF-16 and CP936 on this system");
   }
   Iconv(const Iconv&) = delete;
@@ -157,24 +175,99 @@ void AppendCode(Output<std::string>& out, unsigned code) {
   out.Append(static_cast<char>(code & 0xFF));
 }
 
-// Appends what Windows encodes the units at the start of `rest` to, where
-// iconv has stopped, and returns how many units that takes: '?' for each
-// unit of a surrogate pair and for a lone surrogate.
-size_t EncodeRejected(std::u16string_view rest, Output<std::string>& out) {
-  char16_t unit = rest[0];
-  if (unit >= 0xD800 && unit <= 0xDBFF && rest.size() > 1 && rest[1] >= 0xDC00 && rest[1] <= 0xDFFF) {
-    out.Append('?');
-    out.Append('?');
-    return 2;
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// The code that Windows writes for each UTF-16 unit on its own, as a
+// two-byte code lead * 256 + trail or a single byte, kUnmapped where it
+// writes '?'. Built once, at first use, from iconv's own CP936 table (every
+// code of the code page decoded in one pass) and the Windows-only mappings.
+// Encoding is then one lookup per unit: letting iconv encode and stop at each
+// unit it rejects costs microseconds per stop, which a page full of emoji
+// would turn into minutes.
+class EncodeTable {
+ public:
+  static constexpr std::uint16_t kUnmapped = 0xFFFF;  // no code of the page ends in FF
+
+  EncodeTable() {
+    codes_.fill(kUnmapped);
+    for (unsigned byte = 0; byte < 0x80; ++byte) codes_[byte] = static_cast<std::uint16_t>(byte);
+    codes_[0x20AC] = 0x80;  // the euro sign, the one single byte above 7F
+    AddTwoByteCodes();
+    for (unsigned unit = 0; unit < codes_.size(); ++unit) {
+      if (codes_[unit] != kUnmapped || IsHighSurrogate(unit) || IsLowSurrogate(unit)) continue;
+      if (unsigned code = cp936::WindowsOnlyCode(static_cast<char16_t>(unit))) {
+        codes_[unit] = static_cast<std::uint16_t>(code);
+      }
+    }
   }
-  unsigned code = cp936::WindowsOnlyCode(unit);
-  AppendCode(out, code ? code : '?');
-  return 1;
+
+  std::uint16_t operator[](char16_t unit) const { return codes_[unit]; }
+
+ private:
+  // Decodes every two-byte code that iconv knows in one call and records, for
+  // each unit, the code it came from. A unit that two codes decode to gets
+  // the code that iconv itself encodes it to.
+  void AddTwoByteCodes() {
+    std::vector<std::uint16_t> codes;
+    std::string bytes;
+    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+      for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+        unsigned code = lead << 8 | trail;
+        if (trail == 0x7F || cp936::PrivateUseUnit(code) != 0) continue;
+        codes.push_back(static_cast<std::uint16_t>(code));
+        bytes += static_cast<char>(lead);
+        bytes += static_cast<char>(trail);
+      }
+    }
+    Output<std::u16string> out(codes.size());
+    Iconv decoder(kUtf16, "CP936");
+    ConvertAll(decoder, std::string_view(bytes), out, [&out](std::string_view) {
+      out.Append(0xFFFF);  // a code iconv rejects: no unit to record
+      return size_t{2};
+    });
+    const std::u16string units = out.Finish();
+    if (units.size() != codes.size()) FatalError("iconv's CP936 table does not decode one unit per code");
+
+    std::vector<char16_t> shared;
+    for (size_t i = 0; i < codes.size(); ++i) {
+      char16_t unit = units[i];
+      if (unit == 0xFFFF) continue;
+      if (codes_[unit] != kUnmapped) shared.push_back(unit);
+      codes_[unit] = codes[i];
+    }
+    Iconv encoder("CP936", kUtf16);
+    for (char16_t unit : shared) {
+      Output<std::string> code(2);
+      encoder.Convert(std::u16string_view(&unit, 1), code);
+      std::string written = code.Finish();
+      if (written.size() == 2) {
+        codes_[unit] = static_cast<std::uint16_t>(static_cast<unsigned char>(written[0]) << 8 |
+                                                  static_cast<unsigned char>(written[1]));
+      }
+    }
+  }
+
+  std::array<std::uint16_t, 0x10000> codes_;
+};
+
+const EncodeTable& Encoding() {
+  static const EncodeTable table;
+  return table;
 }
 
-// Encodes `units`, which hold no pair that Windows composes.
-void EncodeCp936(Iconv& converter, std::u16string_view units, Output<std::string>& out) {
-  ConvertAll(converter, units, out, [&out](std::u16string_view rest) { return EncodeRejected(rest, out); });
+// Encodes `units`, which hold no pair that Windows composes: each unit by
+// itself, '?' for each unit of a surrogate pair and for a lone surrogate.
+void EncodeCp936(std::u16string_view units, Output<std::string>& out) {
+  const EncodeTable& table = Encoding();
+  for (char16_t unit : units) {
+    std::uint16_t code = table[unit];
+    if (code == EncodeTable::kUnmapped) {
+      out.Append('?');
+    } else {
+      AppendCode(out, code);
+    }
+  }
 }
 
 }  // namespace
@@ -212,17 +305,16 @@ std::u16string Cp936ToUtf16(std::string_view cp936) {
 
 std::string Utf16ToCp936(std::u16string_view utf16) {
   Output<std::string> out(utf16.size() * 2);  // a unit becomes at most two bytes
-  Iconv converter("CP936", kUtf16);
   size_t start = 0;
   for (size_t i = 1; i < utf16.size(); ++i) {
     if (!cp936::MayCompose(utf16[i])) continue;
     unsigned code = cp936::ComposedCode(utf16[i - 1], utf16[i]);
     if (code == 0 || i - 1 < start) continue;
-    EncodeCp936(converter, utf16.substr(start, i - 1 - start), out);
+    EncodeCp936(utf16.substr(start, i - 1 - start), out);
     AppendCode(out, code);
     start = i + 1;
   }
-  EncodeCp936(converter, utf16.substr(start), out);
+  EncodeCp936(utf16.substr(start), out);
   return out.Finish();
 }
 

@@ -33,4 +33,19 @@ void BM_Utf8ToCp936(benchmark::State& state) {
 }
 BENCHMARK(BM_Utf8ToCp936)->Arg(1)->Arg(8)->Unit(benchmark::kMillisecond);
 
+// A hostile page: nothing but characters the code page lacks (emoji) and
+// bytes that are not UTF-8, each of which becomes '?'. It must cost no more
+// per byte than an ordinary page.
+void BM_Utf8ToCp936Unmappable(benchmark::State& state) {
+  std::string page;
+  const size_t size = static_cast<size_t>(state.range(0)) << 20;
+  while (page.size() < size) page += "\xF0\x9F\x98\x80\xFF\xE2\x82";  // emoji, a stray byte, a cut sequence
+  for (auto _ : state) {
+    std::string cp936 = idwatch::Utf16ToCp936(idwatch::Utf8ToUtf16(page));
+    benchmark::DoNotOptimize(cp936.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(page.size()));
+}
+BENCHMARK(BM_Utf8ToCp936Unmappable)->Arg(1)->Arg(8)->Unit(benchmark::kMillisecond);
+
 }  // namespace
