@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs a command (a Windows program under Wine, usually) against a display of
-# its own: a fresh Xvfb on a free display number, and a Wine prefix of its own
-# (build/windows/wine-gui, made on first use) whose wineserver and desktop
-# process live only as long as the command and its display.
+# its own: a fresh Xvfb on a free display number, and the Wine prefix of
+# scripts/prepare-wine-gui.sh (made on first use), whose wineserver and
+# desktop process live only as long as the command and its display.
 #   scripts/wine-gui.sh wine program.exe ...
 # The command's exit code is the script's. While it runs, IDWATCH_DISPLAY
 # names the display (for screenshots). Runs are serialized on the prefix.
@@ -39,20 +39,6 @@ if [ -z "$display" ]; then
 fi
 export DISPLAY=":$display" IDWATCH_DISPLAY=":$display"
 
-# The prefix: every window inside one virtual desktop, which Wine draws
-# itself with frames and title bars, so no window manager is needed; the
-# Chinese font linked to the default GUI fonts, so Chinese texts render.
-if [ ! -f "$WINEPREFIX/.idwatch-ready" ]; then
-  echo "wine-gui: preparing the Wine prefix $WINEPREFIX" >&2
-  wineboot --init >/dev/null 2>&1 || true
-  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
-  link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
-  for face in Tahoma 'MS Shell Dlg' 'MS Shell Dlg 2' 'Microsoft Sans Serif' 'Segoe UI'; do
-    wine reg add "$link" /v "$face" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
-  done
-  wineserver -w || true
-  touch "$WINEPREFIX/.idwatch-ready"
-fi
+"$root/scripts/prepare-wine-gui.sh"
 
 "$@"
