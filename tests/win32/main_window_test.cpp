@@ -268,6 +268,19 @@ TEST_F(MainWindowTest, TabMovesBetweenTheTabStopsAndTheFocusReturnsWithTheWindow
   }
   EXPECT_EQ(TextOf(kForumId), L"") << "entered by Tab";
 
+  // Shift+Tab goes the other way round.
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = 0x80;
+  SetKeyboardState(keys);
+  for (ControlId previous : {kExportId, kCheckId, kForumId}) {
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    PostMessageW(GetFocus(), WM_KEYUP, VK_TAB, 0xC0000001);
+    EXPECT_TRUE(Pump([&] { return GetFocus() == Control(previous); }, 2s)) << previous;
+  }
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+
   // Another window takes the activation; coming back, 贴吧 has the focus again.
   SetFocus(Control(kForumId));
   HWND other = CreateWindowExW(0, L"Static", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
