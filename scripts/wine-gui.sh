@@ -18,13 +18,17 @@ flock 9
 
 workdir=$(mktemp -d)
 xvfb_pid=
+command_pid=
 cleanup() {
-  # Our own wineserver ends once its last process has; then the display goes.
-  wineserver -w 2>/dev/null || true
+  [ -n "$command_pid" ] && kill "$command_pid" 2>/dev/null
+  # The prefix's wineserver ends once its last process has (bounded, should a
+  # program the command started outlive it); then the display goes.
+  timeout 30 wineserver -w 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   rm -rf "$workdir"
 }
 trap cleanup EXIT
+trap 'exit 143' TERM INT
 
 mkfifo "$workdir/displayfd"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -auth /dev/null 3>"$workdir/displayfd" \
@@ -41,4 +45,9 @@ export DISPLAY=":$display" IDWATCH_DISPLAY=":$display"
 
 "$root/scripts/prepare-wine-gui.sh"
 
-"$@"
+"$@" &
+command_pid=$!
+wait "$command_pid"
+status=$?
+command_pid=
+exit $status
