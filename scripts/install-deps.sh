@@ -10,6 +10,7 @@ packages=(
   libcurl4-openssl-dev qt6-base-dev
   g++-mingw-w64-x86-64-posix wine wine64
   xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei
+  fonts-wine
   zip
 )
 
