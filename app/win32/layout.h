@@ -34,7 +34,7 @@ inline constexpr UINT_PTR kTimerId = 1;
 inline constexpr int kWindowWidth = 411;  // outer size, frame and title bar included
 inline constexpr int kWindowHeight = 250;
 
-struct ControlSpec {
+struct ControlLayout {
   int id;
   const wchar_t* className;
   const wchar_t* text;
@@ -53,7 +53,7 @@ inline constexpr DWORD kListStyle =
 inline constexpr DWORD kListExStyle = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
 
 // In creation order, which is also the tab order.
-inline constexpr std::array<ControlSpec, 7> kControls{{
+inline constexpr std::array<ControlLayout, 7> kControls{{
     {kListId, WC_LISTVIEWW, L"", kListStyle, WS_EX_CLIENTEDGE, 0, 0, 400, 176},
     {kDelayId, WC_EDITW, L"延时：秒", kEditStyle, WS_EX_CLIENTEDGE, 7, 179, 80, 20},
     {kForumId, WC_EDITW, L"贴吧", kEditStyle, WS_EX_CLIENTEDGE, 7, 200, 80, 20},

@@ -39,9 +39,9 @@ bool RegisterWindowClass(WNDPROC procedure) {
 RECT WindowRectangle() {
   int clientRight = 0;
   int clientBottom = 0;
-  for (const ControlSpec& spec : kControls) {
-    clientRight = std::max(clientRight, spec.left + spec.width);
-    clientBottom = std::max(clientBottom, spec.top + spec.height);
+  for (const ControlLayout& layout : kControls) {
+    clientRight = std::max(clientRight, layout.left + layout.width);
+    clientBottom = std::max(clientBottom, layout.top + layout.height);
   }
   RECT needed{0, 0, clientRight, clientBottom};
   AdjustWindowRectEx(&needed, kWindowStyle, FALSE, 0);
@@ -95,10 +95,10 @@ Win32MainWindow::~Win32MainWindow() {
 
 bool Win32MainWindow::CreateControls() {
   font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  for (const ControlSpec& spec : kControls) {
-    HWND control = CreateWindowExW(spec.exStyle, spec.className, spec.text, WS_CHILD | WS_VISIBLE | spec.style,
-                                   spec.left, spec.top, spec.width, spec.height, window_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), ThisModule(), nullptr);
+  for (const ControlLayout& layout : kControls) {
+    HWND control = CreateWindowExW(layout.exStyle, layout.className, layout.text, WS_CHILD | WS_VISIBLE | layout.style,
+                                   layout.left, layout.top, layout.width, layout.height, window_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), ThisModule(), nullptr);
     if (!control) return false;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   }
