@@ -96,9 +96,11 @@ Win32MainWindow::~Win32MainWindow() {
 bool Win32MainWindow::CreateControls() {
   font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   for (const ControlLayout& layout : kControls) {
-    HWND control = CreateWindowExW(layout.exStyle, layout.className, layout.text, WS_CHILD | WS_VISIBLE | layout.style,
-                                   layout.left, layout.top, layout.width, layout.height, window_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), ThisModule(), nullptr);
+    HWND control = CreateWindowExW(layout.exStyle, layout.className, layout.text,
+                                   WS_CHILD | WS_VISIBLE | layout.style, layout.left, layout.top,
+                                   layout.width, layout.height, window_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), ThisModule(),
+                                   nullptr);
     if (!control) return false;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   }
