@@ -9,15 +9,12 @@
 #include "app/report_list.h"
 #include "app/shared_state.h"
 #include "base/codepage.h"
+#include "bench/heap_usage.h"
 #include "collector/collect_cycle.h"
 #include "http/decode.h"
 #include "tests/support/fake_main_window.h"
 #include "tests/support/temp_directory.h"
 #include "tests/support/thread_list_page.h"
-
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 namespace idwatch {
 namespace {
@@ -70,19 +67,18 @@ BENCHMARK(BM_Export)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 // Heap bytes a list of state.range(0) rows takes, per row, with IDs of 6 to
 // 12 bytes (two Chinese characters and a number), as the cycle inserts them.
 void BM_ListMemoryPerRow(benchmark::State& state) {
-#if defined(__GLIBC__)
+  if (!kHeapUsageKnown) {
+    state.SkipWithError("needs glibc's mallinfo2");
+    return;
+  }
   double perRow = 0;
   for (auto _ : state) {
-    const std::size_t before = mallinfo2().uordblks;
+    const std::size_t before = HeapBytesInUse();
     auto list = std::make_unique<ReportList>();
     for (long i = 0; i < state.range(0); ++i) list->InsertIdIfNew(TextFromUtf8(OldId(i)));
-    const std::size_t after = mallinfo2().uordblks;
-    perRow = static_cast<double>(after - before) / static_cast<double>(state.range(0));
+    perRow = BytesPerItem(before, HeapBytesInUse(), state.range(0));
   }
   state.counters["bytes_per_row"] = perRow;
-#else
-  state.SkipWithError("needs glibc's mallinfo2");
-#endif
 }
 BENCHMARK(BM_ListMemoryPerRow)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
 

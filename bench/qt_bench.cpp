@@ -11,10 +11,7 @@
 
 #include "app/qt/report_list_model.h"
 #include "app/report_list.h"
-
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
+#include "bench/heap_usage.h"
 
 namespace idwatch {
 namespace {
@@ -68,26 +65,25 @@ BENCHMARK(BM_AnnounceNewRows)->Arg(100)->Arg(100000)->Unit(benchmark::kMicroseco
 // Heap bytes per row that the model and the view add to a list of
 // state.range(0) rows (the list's own memory not counted).
 void BM_ViewMemoryPerRow(benchmark::State& state) {
-#if defined(__GLIBC__)
+  if (!kHeapUsageKnown) {
+    state.SkipWithError("needs glibc's mallinfo2");
+    return;
+  }
   EnsureApplication();
   ReportList list;
   Fill(list, state.range(0));
   double perRow = 0;
   for (auto _ : state) {
-    const std::size_t before = mallinfo2().uordblks;
+    const std::size_t before = HeapBytesInUse();
     {
       ReportListModel model(list);
       QTableView view;
       Show(view, model);
-      const std::size_t after = mallinfo2().uordblks;
-      perRow = (static_cast<double>(after) - static_cast<double>(before)) / static_cast<double>(state.range(0));
+      perRow = BytesPerItem(before, HeapBytesInUse(), state.range(0));
     }
     QCoreApplication::processEvents();
   }
   state.counters["bytes_per_row"] = perRow;
-#else
-  state.SkipWithError("needs glibc's mallinfo2");
-#endif
 }
 BENCHMARK(BM_ViewMemoryPerRow)->Arg(100000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
