@@ -19,9 +19,12 @@ inline constexpr bool kHeapUsageKnown =
 #endif
 
 // Bytes the allocator has handed out and not taken back; 0 where unknown.
+// Blocks above the mmap threshold are counted apart from the heap's chunks,
+// and that threshold moves as large blocks are freed, so both are summed.
 inline std::size_t HeapBytesInUse() {
 #if defined(__GLIBC__)
-  return mallinfo2().uordblks;
+  const struct mallinfo2 info = mallinfo2();
+  return info.uordblks + info.hblkhd;
 #else
   return 0;
 #endif
